@@ -1,0 +1,14 @@
+// Detached threads of the operating system, with a stack size of the
+// caller's choice. No thread is ever joined.
+#pragma once
+
+#include <cstddef>
+
+// Starts `routine(argument)` on a new detached thread with a stack of
+// `stackSize` bytes. Throws IException naming the failed call.
+void osStartDetachedThread(void (*routine)(void*), void* argument, std::size_t stackSize);
+
+// Number of threads of this process, as the operating system counts them.
+long osThreadCount();
+// Number of open descriptors of this process.
+long osOpenDescriptorCount();
