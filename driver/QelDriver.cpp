@@ -89,25 +89,11 @@ struct QelIndexerRun {
   }
 };
 
-enum class Arguments { webspace, usage };
-
-Arguments readArguments(int argc, char** argv, QelString& webspaceName) {
-  if (argc <= 1) {
-    webspaceName = QelString("qelwebs");
-    return Arguments::webspace;
-  }
-  if (argc == 2 && std::strncmp(argv[1], "-h", 2) != 0) {
-    webspaceName = QelString(argv[1]);
-    return Arguments::webspace;
-  }
-  return Arguments::usage;
-}
-
 std::int32_t runIndexer(int argc, char** argv) {
   QelIndexerRun run;
   run.globals = std::make_unique<QelIndexerGlobals>();
   run.webspaceName = std::make_unique<QelString>();
-  if (readArguments(argc, argv, *run.webspaceName) == Arguments::usage) {
+  if (qelReadCommandLine(argc, argv, *run.webspaceName) == QelCommandLine::usage) {
     consolePrint(QelIndexerGlobals::catalog()->getMsg(msgUsage));
     return -1;
   }
@@ -142,6 +128,18 @@ std::int32_t runIndexer(int argc, char** argv) {
 }
 
 }  // namespace
+
+QelCommandLine qelReadCommandLine(int argc, char** argv, QelString& webspaceName) {
+  if (argc <= 1) {
+    webspaceName = QelString("qelwebs");
+    return QelCommandLine::serve;
+  }
+  if (argc == 2 && std::strncmp(argv[1], "-h", 2) != 0) {
+    webspaceName = QelString(argv[1]);
+    return QelCommandLine::serve;
+  }
+  return QelCommandLine::usage;
+}
 
 int qelIndexerMain(int argc, char** argv) {
   osBlockStopSignals();
