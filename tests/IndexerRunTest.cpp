@@ -57,9 +57,10 @@ TEST_F(IndexerRunTest, AcknowledgedIdsReachTheIndexAndInterruptEndsInOrder) {
   ASSERT_TRUE(qeltest::waitUntil(
       [&] { return lastRow(indexer).find("    10000") == 8; }, 10)) << lastRow(indexer);
 
-  indexer.signal(SIGINT);
-  indexer.signal(SIGINT);  // a second Ctrl+C does not end the process at once
   auto asked = qeltest::Clock::now();
+  indexer.signal(SIGINT);
+  ASSERT_TRUE(indexer.waitForLine("Stop requested", 5));
+  indexer.signal(SIGINT);  // a second Ctrl+C does not end the process at once
   EXPECT_EQ(indexer.waitExit(20), 0);
   double took = std::chrono::duration<double>(qeltest::Clock::now() - asked).count();
   EXPECT_LT(took, 6.0);  // about a second for the scheduler, one wait step, the grace interval
