@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -132,6 +133,7 @@ Child::Child(const std::string& name, const std::vector<std::string>& args) {
   }
   ::close(pipefd[1]);
   out_ = pipefd[0];
+  reader_ = std::thread([this] { readLines(); });
 }
 
 Child::~Child() {
@@ -139,43 +141,37 @@ Child::~Child() {
     ::kill(pid_, SIGKILL);
     waitExit(10);
   }
+  if (reader_.joinable()) reader_.join();
   ::close(out_);
 }
 
 void Child::signal(int sig) { ::kill(pid_, sig); }
 
-void Child::pump(double seconds) {
-  pollfd p{out_, POLLIN, 0};
-  if (::poll(&p, 1, static_cast<int>(seconds * 1000)) <= 0) return;
+void Child::readLines() {
+  std::string partial;
   char buf[65536];
-  ssize_t n = ::read(out_, buf, sizeof buf);
-  if (n <= 0) return;
-  partial_.append(buf, static_cast<std::size_t>(n));
-  std::size_t nl;
-  while ((nl = partial_.find('\n')) != std::string::npos) {
-    lines_.push_back(partial_.substr(0, nl));
-    partial_.erase(0, nl + 1);
+  for (;;) {
+    ssize_t n = ::read(out_, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // every writer has gone
+    partial.append(buf, static_cast<std::size_t>(n));
+    std::size_t nl;
+    std::lock_guard<std::mutex> lock(m_);
+    while ((nl = partial.find('\n')) != std::string::npos) {
+      lines_.push_back(partial.substr(0, nl));
+      partial.erase(0, nl + 1);
+    }
   }
+  std::lock_guard<std::mutex> lock(m_);
+  if (!partial.empty()) lines_.push_back(partial);
 }
 
 bool Child::waitForLine(const std::string& text, double seconds) {
-  auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-  std::size_t seen = 0;
-  for (;;) {
-    for (; seen < lines_.size(); ++seen) {
-      if (lines_[seen].find(text) != std::string::npos) return true;
-    }
-    if (Clock::now() > deadline) return false;
-    pump(0.05);
-    if (!running() && seen == lines_.size()) {
-      pump(0.05);
-      if (seen == lines_.size()) return false;
-    }
-  }
+  return waitUntil([&] { return countLines(text) > 0; }, seconds);
 }
 
 int Child::countLines(const std::string& text) {
-  pump(0);
+  std::lock_guard<std::mutex> lock(m_);
   int n = 0;
   for (const auto& l : lines_) n += l.find(text) != std::string::npos;
   return n;
@@ -193,17 +189,15 @@ bool Child::running() {
 }
 
 int Child::waitExit(double seconds) {
-  auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-  while (running()) {
-    if (Clock::now() > deadline) return -1;
-    pump(0.05);
-  }
-  for (int i = 0; i < 20; ++i) pump(0.01);
+  if (!waitUntil([&] { return !running(); }, seconds)) return -1;
+  // The program is gone, so its end of the pipe is closed: the reader ends
+  // once it has every line.
+  if (reader_.joinable()) reader_.join();
   return status_;
 }
 
 std::vector<std::string> Child::lines() {
-  pump(0);
+  std::lock_guard<std::mutex> lock(m_);
   return lines_;
 }
 

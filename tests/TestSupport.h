@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <sys/types.h>
@@ -70,7 +72,8 @@ RunResult runProgram(const std::string& name, const std::vector<std::string>& ar
                      double timeoutSeconds = 30);
 
 // A program running as a child process, its standard output and error read
-// line by line. Killed at destruction if still running.
+// line by line by a thread of its own, so that the program never waits for a
+// full pipe. Killed at destruction if still running.
 class Child {
  public:
   Child(const std::string& name, const std::vector<std::string>& args);
@@ -91,11 +94,12 @@ class Child {
   std::vector<std::string> lines();
 
  private:
-  void pump(double seconds);
+  void readLines();
   pid_t pid_;
   int out_;
-  std::string partial_;
-  std::vector<std::string> lines_;
+  std::mutex m_;
+  std::vector<std::string> lines_;  // guarded by m_
+  std::thread reader_;
   bool exited_ = false;
   int status_ = -1;
 };
