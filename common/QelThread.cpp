@@ -24,7 +24,8 @@ struct StartBlock {
   std::mutex m;
   std::condition_variable cv;
   bool running = false;  // guarded by m
-  int (*entry)(void*) = nullptr;
+  int (*invoke)(QelAnyEntry, void*) = nullptr;
+  QelAnyEntry entry = nullptr;
   void* object = nullptr;
 };
 StartBlock& startBlock() {
@@ -50,14 +51,15 @@ void workerEnded() {
 
 void trampoline(void*) {
   StartBlock& b = startBlock();
-  int (*entry)(void*) = b.entry;
+  int (*invoke)(QelAnyEntry, void*) = b.invoke;
+  QelAnyEntry entry = b.entry;
   void* object = b.object;
   {
     std::lock_guard<std::mutex> lock(b.m);
     b.running = true;
     b.cv.notify_one();
   }
-  entry(object);
+  invoke(entry, object);
   workerEnded();
 }
 
@@ -65,11 +67,12 @@ void trampoline(void*) {
 
 std::size_t qelWorkerStackSize() { return QEL_THREAD_STACK_SIZE; }
 
-void qelStartThreadRaw(int (*entry)(void*), void* object) {
+void qelStartThreadRaw(int (*invoke)(QelAnyEntry, void*), QelAnyEntry entry, void* object) {
   StartBlock& b = startBlock();
   std::lock_guard<std::mutex> serial(b.serialize);
   {
     std::lock_guard<std::mutex> lock(b.m);
+    b.invoke = invoke;
     b.entry = entry;
     b.object = object;
     b.running = false;

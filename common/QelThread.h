@@ -13,11 +13,22 @@
 // and returns once that thread runs. Starts are serialized across the
 // process. Throws IException naming the failed call when the thread cannot
 // be made; then no routine runs for the object.
-void qelStartThreadRaw(int (*entry)(void*), void* object);
+template <class Worker>
+void qelStartThread(int (*entry)(Worker*), Worker* object);
+
+// Any entry function, stored as one pointer type and called only after it is
+// turned back into its own type.
+using QelAnyEntry = void (*)();
+void qelStartThreadRaw(int (*invoke)(QelAnyEntry, void*), QelAnyEntry entry, void* object);
+
+template <class Worker>
+int qelInvokeEntry(QelAnyEntry entry, void* object) {
+  return reinterpret_cast<int (*)(Worker*)>(entry)(static_cast<Worker*>(object));
+}
 
 template <class Worker>
 void qelStartThread(int (*entry)(Worker*), Worker* object) {
-  qelStartThreadRaw(reinterpret_cast<int (*)(void*)>(entry), object);
+  qelStartThreadRaw(&qelInvokeEntry<Worker>, reinterpret_cast<QelAnyEntry>(entry), object);
 }
 
 // Stack size of worker threads, in bytes.

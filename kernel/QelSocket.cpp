@@ -119,6 +119,12 @@ std::unique_ptr<QelSocket> QelSocket::accept(const std::atomic<std::int32_t>& st
   }
 }
 
+std::unique_ptr<QelSocket> QelSocket::fromDescriptor(int fd, std::string peer) {
+  std::unique_ptr<QelSocket> s(new QelSocket(fd, std::move(peer)));
+  s->setReceiveTimeout(1000);
+  return s;
+}
+
 void QelSocket::setReceiveTimeout(long milliseconds) {
   timeval tv{milliseconds / 1000, static_cast<suseconds_t>((milliseconds % 1000) * 1000)};
   ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);

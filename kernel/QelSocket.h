@@ -55,6 +55,10 @@ class QelSocket {
   // (kErrConnect) naming the address and the reason.
   static std::unique_ptr<QelSocket> connect(const std::string& host, long port);
 
+  // Takes over a connected stream descriptor (one end of a socket pair in
+  // tests and fuzzing); `peer` names the other end.
+  static std::unique_ptr<QelSocket> fromDescriptor(int fd, std::string peer);
+
   // "address:port" of the peer of a connected socket.
   const std::string& peerAddress() const { return peer_; }
 
