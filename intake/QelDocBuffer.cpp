@@ -11,6 +11,19 @@ void QelDocBuffer::addDocument(std::int32_t docId, DocKind kind) {
   }
 }
 
+void QelDocBuffer::addDocuments(const std::int32_t* docIds, const DocKind* kinds,
+                                std::size_t count) {
+  QelLockGuard guard(lock);
+  for (std::size_t i = 0; i < count; ++i) {
+    queue.add(docIds[i]);
+    if (kinds[i] == newDocument) {
+      ++newCount;
+    } else if (kinds[i] == changedDocument) {
+      ++changedCount;
+    }
+  }
+}
+
 void QelDocBuffer::retrieveCounters(std::uint32_t& newTotal, std::uint32_t& changedTotal,
                                     std::uint32_t& queued) {
   QelLockGuard guard(lock);

@@ -5,6 +5,7 @@
 // driver; lives in memory only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "common/QelLock.h"
@@ -27,6 +28,9 @@ class QelDocBuffer {
 
   // Appends the id and counts it by its kind. Takes the process-wide lock.
   void addDocument(std::int32_t docId, DocKind kind);
+  // Adds `count` ids with their kinds, in order, as addDocument would one by
+  // one, under one hold of the lock.
+  void addDocuments(const std::int32_t* docIds, const DocKind* kinds, std::size_t count);
   // The new total, the changed total and the ids waiting, of one moment.
   // Takes the process-wide lock.
   void retrieveCounters(std::uint32_t& newCount, std::uint32_t& changedCount,

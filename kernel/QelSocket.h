@@ -42,6 +42,10 @@ class QelSocket {
   // a buffer of its own, so one system call serves many small receives.
   long recv(QelBuffer& buffer, long offset = 0);
 
+  // Bytes already received and not yet handed out by recv: that many can be
+  // received without waiting.
+  long buffered() const { return static_cast<long>(end_ - begin_); }
+
   // Sends every byte; never raises SIGPIPE. Throws
   // QelExcSocketConnectionReset when the connection was reset or broke,
   // QelExcSocketError on any other failure.

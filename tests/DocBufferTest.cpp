@@ -126,3 +126,15 @@ TEST(DocBufferTest, ConcurrentAddersAndOneMoverLoseNothing) {
   EXPECT_EQ(c.newCount, static_cast<std::uint32_t>(kThreads * kPerThread));
   EXPECT_EQ(c.queued, 0u);
 }
+
+TEST(DocBufferTest, AddingABurstCountsAsAddingEachId) {
+  QelDocBuffer buffer;
+  const std::int32_t ids[] = {4, 5, 6, 4};
+  const DocKind kinds[] = {newDocument, changedDocument, otherDocument, newDocument};
+  buffer.addDocument(3, changedDocument);
+  buffer.addDocuments(ids, kinds, 4);
+  EXPECT_EQ(counters(buffer), (Counters{2, 2, 5}));
+  QelDocQueue all;
+  buffer.moveDocuments(all, 10);
+  EXPECT_EQ(drain(all), (std::vector<std::int32_t>{3, 4, 5, 6, 4}));
+}
