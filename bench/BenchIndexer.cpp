@@ -13,20 +13,10 @@
 
 #include "bench/RawSink.h"
 #include "kernel/QelException.h"
+#include "kernel/QelOsThread.h"
 #include "tools/QelCollectorClient.h"
 
-long residentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-  }
-  return -1;
-}
+long residentKiB(pid_t pid) { return osProcessStatusField(pid, "VmRSS:"); }
 
 BenchIndexer::BenchIndexer(int reportInterval, int schedulerInterval) {
   char tmpl[] = "/tmp/qelbench-XXXXXX";

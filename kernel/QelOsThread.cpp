@@ -55,11 +55,12 @@ void osStartDetachedThread(void (*routine)(void*), void* argument, std::size_t s
   }
 }
 
-long osThreadCount() {
-  std::ifstream status("/proc/self/status");
+long osProcessStatusField(long pid, const char* field) {
+  std::ifstream status(pid == 0 ? std::string("/proc/self/status")
+                                : "/proc/" + std::to_string(pid) + "/status");
   std::string key;
   while (status >> key) {
-    if (key == "Threads:") {
+    if (key == field) {
       long n = 0;
       status >> n;
       return n;
@@ -67,6 +68,8 @@ long osThreadCount() {
   }
   return -1;
 }
+
+long osThreadCount() { return osProcessStatusField(0, "Threads:"); }
 
 long osOpenDescriptorCount() {
   DIR* dir = ::opendir("/proc/self/fd");

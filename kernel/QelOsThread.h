@@ -8,6 +8,9 @@
 // `stackSize` bytes. Throws IException naming the failed call.
 void osStartDetachedThread(void (*routine)(void*), void* argument, std::size_t stackSize);
 
+// A number from the operating system's status of process `pid` (0: this
+// process), such as "Threads:" or "VmRSS:" (in KiB); -1 when there is none.
+long osProcessStatusField(long pid, const char* field);
 // Number of threads of this process, as the operating system counts them.
 long osThreadCount();
 // Number of open descriptors of this process.

@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -22,18 +21,7 @@ using qeltest::runProgram;
 
 namespace {
 
-long statusField(pid_t pid, const std::string& field) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  while (status >> key) {
-    if (key == field) {
-      long v = 0;
-      status >> v;
-      return v;
-    }
-  }
-  return -1;
-}
+long statusField(pid_t pid, const char* field) { return osProcessStatusField(pid, field); }
 
 long descriptors(pid_t pid) {
   std::error_code error;

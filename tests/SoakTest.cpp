@@ -9,7 +9,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <random>
 #include <regex>
@@ -18,6 +17,7 @@
 #include <thread>
 
 #include "kernel/QelException.h"
+#include "kernel/QelOsThread.h"
 #include "tests/TestSupport.h"
 #include "tools/QelCollectorClient.h"
 
@@ -25,19 +25,6 @@ using qeltest::Child;
 using qeltest::runProgram;
 
 namespace {
-
-long rssKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-  }
-  return -1;
-}
 
 // What one collector sent and what was acknowledged.
 struct Sent {
@@ -127,7 +114,7 @@ TEST(SoakTest, FiftyCollectorsWithFaultsLoseNothingAcknowledged) {
     ASSERT_EQ(runProgram("qelidx", {at == 0.2 || at == 0.55 ? "hold" : "release", "qelwebs"}).status, 0);
   }
   for (auto& t : collectors) t.join();
-  const long rss = rssKiB(indexer.pid());
+  const long rss = osProcessStatusField(indexer.pid(), "VmRSS:");
 
   indexer.signal(SIGINT);
   EXPECT_EQ(indexer.waitExit(60), 0);
