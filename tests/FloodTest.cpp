@@ -95,7 +95,9 @@ TEST(FloodTest, TwoThousandCollectorsAtOnce) {
   indexer.signal(SIGINT);
   EXPECT_EQ(indexer.waitExit(30), 0);
   std::set<std::int32_t> indexed;
-  std::istringstream dump(runProgram("qelidx", {"dump", "qelwebs"}, 60).output);
+  qeltest::RunResult dumped = runProgram("qelidx", {"dump", "qelwebs"}, 300);
+  ASSERT_EQ(dumped.status, 0) << "the dump did not end";
+  std::istringstream dump(dumped.output);
   for (std::int32_t id; dump >> id;) indexed.insert(id);
   long waiting = 0;
   for (const auto& l : indexer.lines()) {

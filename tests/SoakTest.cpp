@@ -125,7 +125,9 @@ TEST(SoakTest, FiftyCollectorsWithFaultsLoseNothingAcknowledged) {
     acked.insert(s.acked.begin(), s.acked.end());
   }
   std::vector<std::int32_t> dumped;
-  std::istringstream dump(runProgram("qelidx", {"dump", "qelwebs"}, 120).output);
+  qeltest::RunResult dumpRun = runProgram("qelidx", {"dump", "qelwebs"}, 300);
+  ASSERT_EQ(dumpRun.status, 0) << "the dump did not end";
+  std::istringstream dump(dumpRun.output);
   for (std::int32_t id; dump >> id;) dumped.push_back(id);
   std::set<std::int32_t> indexed(dumped.begin(), dumped.end());
   EXPECT_EQ(indexed.size(), dumped.size()) << "an id is in the index twice";

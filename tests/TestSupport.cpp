@@ -155,12 +155,13 @@ void Child::readLines() {
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // every writer has gone
     partial.append(buf, static_cast<std::size_t>(n));
-    std::size_t nl;
+    std::size_t from = 0, nl;
     std::lock_guard<std::mutex> lock(m_);
-    while ((nl = partial.find('\n')) != std::string::npos) {
-      lines_.push_back(partial.substr(0, nl));
-      partial.erase(0, nl + 1);
+    while ((nl = partial.find('\n', from)) != std::string::npos) {
+      lines_.push_back(partial.substr(from, nl - from));
+      from = nl + 1;
     }
+    partial.erase(0, from);
   }
   std::lock_guard<std::mutex> lock(m_);
   if (!partial.empty()) lines_.push_back(partial);
