@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "kernel/QelException.h"
+#include "kernel/QelSocket.h"
 #include "tests/TestSupport.h"
 
 using qeltest::Child;
@@ -19,11 +21,24 @@ class IndexerRunTest : public ::testing::Test {
   void createIndex(const std::string& service = "QELLSSHT") {
     ASSERT_EQ(runProgram("qelidx", {"create", "qelwebs", "--service", service}).status, 0);
   }
-  // Sends with qelcollect once the indexer listens.
+  // Sends with qelcollect once the indexer listens (a bare connection that
+  // sends nothing tells), in one run: a run that failed half-way and was
+  // repeated would send some records twice.
   void collect(const std::vector<std::string>& args) {
+    ASSERT_TRUE(qeltest::waitUntil(
+        [&] {
+          try {
+            QelSocket::connect("127.0.0.1", home.port());
+            return true;
+          } catch (const QelException&) {
+            return false;
+          }
+        },
+        20));
     std::vector<std::string> all = {"--port", std::to_string(home.port())};
     all.insert(all.end(), args.begin(), args.end());
-    ASSERT_TRUE(qeltest::waitUntil([&] { return runProgram("qelcollect", all).status == 0; }, 20));
+    qeltest::RunResult r = runProgram("qelcollect", all, 60);
+    ASSERT_EQ(r.status, 0) << r.output;
   }
   std::vector<std::int32_t> dump() {
     std::vector<std::int32_t> ids;
