@@ -69,7 +69,6 @@ long osProcessStatusField(long pid, const char* field) {
   return -1;
 }
 
-long osThreadCount() { return osProcessStatusField(0, "Threads:"); }
 
 long osOpenDescriptorCount() {
   DIR* dir = ::opendir("/proc/self/fd");

@@ -11,7 +11,5 @@ void osStartDetachedThread(void (*routine)(void*), void* argument, std::size_t s
 // A number from the operating system's status of process `pid` (0: this
 // process), such as "Threads:" or "VmRSS:" (in KiB); -1 when there is none.
 long osProcessStatusField(long pid, const char* field);
-// Number of threads of this process, as the operating system counts them.
-long osThreadCount();
 // Number of open descriptors of this process.
 long osOpenDescriptorCount();

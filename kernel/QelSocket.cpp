@@ -76,13 +76,6 @@ void QelSocket::listen() {
     throw QelExcSocketError(withPort(systemError("listen", errno), port_));
 }
 
-long QelSocket::localPort() const {
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) return port_;
-  return ntohs(a.sin_port);
-}
-
 std::unique_ptr<QelSocket> QelSocket::accept(const std::atomic<std::int32_t>& stopFlag) {
   for (;;) {
     if (stopFlag.load(std::memory_order_relaxed) != 0) throw QelExcSocketInterrupt();

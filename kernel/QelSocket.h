@@ -14,7 +14,7 @@
 class QelSocket {
  public:
   // A socket that will listen on `port` of every IPv4 address of the
-  // machine (port 0: one the system picks). Throws QelExcSocketError.
+  // machine. Throws QelExcSocketError.
   explicit QelSocket(long port);
   ~QelSocket();
 
@@ -24,8 +24,6 @@ class QelSocket {
   // Binds and listens. Throws QelExcSocketError naming the call, the port
   // and the reason ("bind: Address already in use (port 5000)").
   void listen();
-  // The local port (after listen, the one the system picked for port 0).
-  long localPort() const;
 
   // Waits for a connection and returns it; the caller owns it. Looks at
   // `stopFlag` at least once a second and throws QelExcSocketInterrupt once

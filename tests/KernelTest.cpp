@@ -70,26 +70,28 @@ TEST(ConfigurationTest, RefusedValuesNameFileSectionAndKey) {
   }
 }
 
+namespace {
+// Opening the configuration for `webspace` fails with `id` and a report
+// that holds `words`.
+void expectRefused(const char* webspace, unsigned long id, const std::string& words) {
+  try {
+    QelConfiguration c(QelString("qel.ini"), 1, QelString(webspace));
+    ADD_FAILURE() << "accepted";
+  } catch (const QelException& e) {
+    EXPECT_EQ(e.errorId(), id);
+    EXPECT_NE(e.report().str().find(words), std::string::npos) << e.report().str();
+  }
+}
+}  // namespace
+
 TEST(ConfigurationTest, MissingFileSectionAndPort) {
   TempHome home;
-  try {
-    QelConfiguration c(QelString("qel.ini"), 1, QelString("nosuch"));
-    ADD_FAILURE();
-  } catch (const QelException& e) {
-    EXPECT_EQ(e.errorId(), 1002u);
-    EXPECT_NE(e.report().str().find("section [nosuch]: the section is missing"), std::string::npos);
-  }
+  expectRefused("nosuch", 1002, "section [nosuch]: the section is missing");
   home.writeIni({{"indexerPort", "70000"}});
   EXPECT_THROW(QelWebspace(QelString("qelwebs"), QelString("qel")), QelExcFatal);
   TempHome empty;
   ::unlink((empty.path() + "/qel.ini").c_str());
-  try {
-    QelConfiguration c(QelString("qel.ini"), 1, QelString("qelwebs"));
-    ADD_FAILURE();
-  } catch (const QelException& e) {
-    EXPECT_EQ(e.errorId(), 1001u);
-    EXPECT_NE(e.report().str().find("No such file or directory"), std::string::npos);
-  }
+  expectRefused("qelwebs", 1001, "No such file or directory");
 }
 
 TEST(CatalogTest, InsertsArgumentsByPosition) {
